@@ -1,0 +1,53 @@
+#include "AppDelegate.h"
+
+namespace tavilo {
+
+AppDelegate::AppDelegate(MainLoop& loop, PreferencesStore& store, NotificationCenter& notifications)
+    : m_loop(loop)
+    , m_store(store)
+    , m_notifications(notifications)
+    , m_model(loop, store)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_cancellables.cancelAll();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (m_launched)
+        return;
+    m_launched = true;
+
+    const bool hasSavedSession = m_store.readBool("hasSavedSession");
+    m_firstLaunch = !hasSavedSession;
+    m_model.loadSettings();
+    if (!hasSavedSession && m_firstRunScript)
+        m_model.script = m_firstRunScript();
+
+    // Every source delivers its current value on subscription, so this fires once 250 ms after
+    // launch too, which is what writes "hasSavedSession" on a first launch.
+    m_cancellables += debounce(m_model.watchedSettingsChanged(), m_loop, kSettingsSaveDelay).subscribe([this](Unit) {
+        saveSettings();
+    });
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (!m_launched || m_terminated)
+        return;
+    m_terminated = true;
+    saveSettings();
+    m_cancellables.cancelAll();
+    m_store.flush();
+}
+
+void AppDelegate::saveSettings()
+{
+    m_model.saveSettings();
+    ++m_settingsSaveCount;
+}
+
+} // namespace tavilo

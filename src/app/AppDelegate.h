@@ -1,0 +1,57 @@
+#pragma once
+
+#include "base/MainLoop.h"
+#include "base/NotificationCenter.h"
+#include "base/PreferencesStore.h"
+#include "base/Subscription.h"
+#include "core/PrompterModel.h"
+
+#include <functional>
+#include <string>
+
+namespace tavilo {
+
+// Owns the long-lived services and runs the launch and termination sequences. Plain C++: the
+// desktop shell builds its windows around it and forwards the platform's lifecycle to it.
+class AppDelegate {
+public:
+    static constexpr Duration kSettingsSaveDelay = std::chrono::milliseconds(250);
+
+    AppDelegate(MainLoop& loop, PreferencesStore& store, NotificationCenter& notifications);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // The first-run script in the interface language.
+    void setFirstRunScript(std::function<std::string()> text) { m_firstRunScript = std::move(text); }
+
+    void applicationDidFinishLaunching();
+    // Safe to call more than once: only the first call runs the sequence.
+    void applicationWillTerminate();
+
+    bool hasLaunched() const { return m_launched; }
+    bool wasFirstLaunch() const { return m_firstLaunch; }
+    // How many times the settings were written, for observing the save debounce.
+    int settingsSaveCount() const { return m_settingsSaveCount; }
+
+    PrompterModel& model() { return m_model; }
+    PreferencesStore& store() { return m_store; }
+    MainLoop& loop() { return m_loop; }
+    NotificationCenter& notifications() { return m_notifications; }
+
+private:
+    MainLoop& m_loop;
+    PreferencesStore& m_store;
+    NotificationCenter& m_notifications;
+    PrompterModel m_model;
+    std::function<std::string()> m_firstRunScript;
+    SubscriptionBag m_cancellables;
+    bool m_launched = false;
+    bool m_terminated = false;
+    bool m_firstLaunch = false;
+    int m_settingsSaveCount = 0;
+
+    void saveSettings();
+};
+
+} // namespace tavilo

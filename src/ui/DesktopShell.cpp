@@ -1,0 +1,118 @@
+#include "DesktopShell.h"
+
+#include "NotchPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QPixmap>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tavilo {
+
+namespace {
+
+int g_signalPipe[2] = { -1, -1 };
+
+void onTerminationSignal(int signal)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(signal);
+    [[maybe_unused]] ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+} // namespace
+
+DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
+    : m_delegate(delegate)
+    , m_options(std::move(options))
+    , m_panel(std::make_unique<NotchPanel>(delegate.model()))
+    , m_menu(std::make_unique<QMenu>())
+{
+    QAction* quit = m_menu->addAction(QStringLiteral("退出 Tavilo"));
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, this, [this] { requestQuit(); });
+
+    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tavilo.svg")), this);
+    m_tray->setToolTip(QStringLiteral("澜屿 Tavilo"));
+    m_tray->setContextMenu(m_menu.get());
+
+    // Every way out of the event loop passes here, so the settings are saved whatever the cause.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_delegate.applicationWillTerminate(); });
+    // The desktop session is ending: save now, since the process may be killed without a quit.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        m_delegate.model().saveSettings();
+        m_delegate.store().flush();
+    });
+
+    if (m_options.quitAfterSeconds) {
+        QTimer::singleShot(static_cast<int>(*m_options.quitAfterSeconds * 1000), this, [this] { requestQuit(); });
+    }
+}
+
+DesktopShell::~DesktopShell()
+{
+    if (m_signalNotifier) {
+        ::signal(SIGTERM, SIG_DFL);
+        ::signal(SIGINT, SIG_DFL);
+    }
+}
+
+void DesktopShell::show()
+{
+    m_panel->place();
+    if (m_delegate.model().isOverlayVisible())
+        m_panel->show();
+    m_tray->show();
+}
+
+void DesktopShell::installSignalHandlers()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
+    m_signalNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this, [this] {
+        char byte;
+        [[maybe_unused]] ssize_t ignored = ::read(g_signalPipe[0], &byte, 1);
+        requestQuit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+void DesktopShell::requestQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    saveScreenshot();
+    QCoreApplication::quit();
+}
+
+void DesktopShell::saveScreenshot()
+{
+    if (!m_options.screenshotPath)
+        return;
+    const QPixmap picture = m_panel->grab();
+    if (!picture.save(*m_options.screenshotPath, "PNG"))
+        std::fprintf(stderr, "tavilo: cannot save the screenshot to %s\n", qPrintable(*m_options.screenshotPath));
+}
+
+} // namespace tavilo

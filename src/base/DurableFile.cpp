@@ -43,7 +43,10 @@ std::optional<FileError> writeFileAtomically(const fs::path& path, std::string_v
     if (ec)
         return systemError("cannot create folder", folder, ec.value());
 
-    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) about "." + std::string here.
+    std::string name(".");
+    name.append(path.filename().string()).append(".tmp-XXXXXX");
+    std::string pattern = (folder / name).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return systemError("cannot create temporary file in", folder, errno);

@@ -20,11 +20,11 @@ std::string formatText(std::string_view format, std::span<const FormatArgument> 
             result += c;
             continue;
         }
-        const char spec = format[i + 1];
-        if (spec == '%') {
+        const char conversion = format[i + 1];
+        if (conversion == '%') {
             result += '%';
             ++i;
-        } else if (spec == '@' || spec == 'd') {
+        } else if (conversion == '@' || conversion == 'd') {
             if (next < arguments.size())
                 result += arguments[next].toText();
             else

@@ -46,6 +46,7 @@ TEST_F(HotkeyManagerTest, EveryFixedChordDeliversItsCommand)
 }
 
 struct FailureCase {
+    const char* name;
     std::set<FakeHotkeyBackend::Chord> held;
     std::vector<ShortcutCommand> failed;
 };
@@ -65,13 +66,14 @@ TEST_P(FailedRegistrationsTest, ListsChordsHeldElsewhereInDeclarationOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FailedRegistrationsTest,
-    ::testing::Values(FailureCase { { { HotkeyKey::o, ctrlAlt }, { HotkeyKey::h, ctrlAlt } },
+    ::testing::Values(FailureCase { "PrivacyAndOverlay", { { HotkeyKey::o, ctrlAlt }, { HotkeyKey::h, ctrlAlt } },
                           { ShortcutCommand::togglePrivacy, ShortcutCommand::toggleOverlay } },
         // cueOverview has the higher id but is declared first.
-        FailureCase { { { HotkeyKey::bracketRight, ctrlAlt }, { HotkeyKey::l, ctrlAlt } },
+        FailureCase { "OverviewBeforeNextScript", { { HotkeyKey::bracketRight, ctrlAlt }, { HotkeyKey::l, ctrlAlt } },
             { ShortcutCommand::cueOverview, ShortcutCommand::scriptNext } },
         // A bare key held elsewhere does not touch the Ctrl+Alt chord.
-        FailureCase { { { HotkeyKey::h, HotkeyModifiers::none } }, {} }));
+        FailureCase { "BareKeyElsewhere", { { HotkeyKey::h, HotkeyModifiers::none } }, {} }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HotkeyManagerTest, RegisterAllStartsAfreshEachTime)
 {

@@ -51,6 +51,8 @@ struct FailureCase {
     std::vector<ShortcutCommand> failed;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
 class FailedRegistrationsTest : public HotkeyManagerTest, public ::testing::WithParamInterface<FailureCase> { };
 
 TEST_P(FailedRegistrationsTest, ListsChordsHeldElsewhereInDeclarationOrder)
@@ -95,6 +97,8 @@ struct HoldCase {
     std::vector<double> events;
     size_t fired;
 };
+
+void PrintTo(const HoldCase& c, std::ostream* os) { *os << c.name; }
 
 class HoldSuppressionTest : public HotkeyManagerTest, public ::testing::WithParamInterface<HoldCase> { };
 

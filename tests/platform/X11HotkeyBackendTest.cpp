@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <string>
 #include <functional>
 #include <memory>
 
@@ -335,6 +337,41 @@ TEST_F(X11HotkeyTest, ChordsFollowTheKeyboardMap)
     move.restore();
     ASSERT_TRUE(pumpUntil(*backend, loop, [&] { return !other.canGrab(move.from(), ctrlAlt); }));
     EXPECT_TRUE(chordGives(XK_p, ShortcutCommand::startPause));
+}
+
+// Switches the server to another layout for as long as it lives, as the desktop's layout
+// switcher does (a whole new keymap, not a few changed keys).
+class LayoutSwitch {
+public:
+    explicit LayoutSwitch(const char* layout) { m_ok = run(layout); }
+    ~LayoutSwitch() { run("us"); }
+    bool ok() const { return m_ok; }
+
+private:
+    static bool run(const std::string& layout) { return std::system(("setxkbmap " + layout).c_str()) == 0; }
+    bool m_ok = false;
+};
+
+TEST_F(X11HotkeyTest, ChordsFollowALayoutSwitch)
+{
+    makeManager();
+    manager->registerAll();
+    const unsigned int ctrlAlt = other.ctrlAlt();
+    const KeyCode usComma = other.code(XK_comma);
+    {
+        LayoutSwitch french("fr"); // AZERTY: the comma sits where M is on a US keyboard
+        ASSERT_TRUE(french.ok());
+        XTestClient typist; // reads the new map
+        const KeyCode frComma = typist.code(XK_comma);
+        ASSERT_NE(frComma, usComma);
+        ASSERT_TRUE(pumpUntil(*backend, loop, [&] { return !typist.canGrab(frComma, ctrlAlt); }));
+        commands.clear();
+        typist.tapCode(frComma, true);
+        ASSERT_TRUE(pumpUntil(*backend, loop, [&] { return !commands.empty(); }));
+        EXPECT_EQ(commands, std::vector { ShortcutCommand::cuePrev });
+    }
+    ASSERT_TRUE(pumpUntil(*backend, loop, [&] { return !other.canGrab(usComma, ctrlAlt); }));
+    EXPECT_TRUE(chordGives(XK_comma, ShortcutCommand::cuePrev));
 }
 
 } // namespace

@@ -6,8 +6,12 @@ AppDelegate::AppDelegate(MainLoop& loop, PreferencesStore& store, NotificationCe
     : m_loop(loop)
     , m_store(store)
     , m_notifications(notifications)
+    , m_localization(store, notifications)
+    , m_library(store, loop)
     , m_model(loop, store)
 {
+    m_model.setScriptLibrary(&m_library);
+    m_model.setLocalization(&m_localization);
 }
 
 AppDelegate::~AppDelegate()
@@ -24,8 +28,8 @@ void AppDelegate::applicationDidFinishLaunching()
     const bool hasSavedSession = m_store.readBool("hasSavedSession");
     m_firstLaunch = !hasSavedSession;
     m_model.loadSettings();
-    if (!hasSavedSession && m_firstRunScript)
-        m_model.script = m_firstRunScript();
+    if (!hasSavedSession)
+        m_model.script = m_localization.defaultScript();
 
     // Every source delivers its current value on subscription, so this fires once 250 ms after
     // launch too, which is what writes "hasSavedSession" on a first launch.

@@ -5,6 +5,8 @@
 #include "base/PreferencesStore.h"
 #include "base/Subscription.h"
 #include "core/PrompterModel.h"
+#include "scripts/ScriptLibrary.h"
+#include "strings/LocalizationManager.h"
 
 #include <functional>
 #include <string>
@@ -22,9 +24,6 @@ public:
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // The first-run script in the interface language.
-    void setFirstRunScript(std::function<std::string()> text) { m_firstRunScript = std::move(text); }
-
     void applicationDidFinishLaunching();
     // Safe to call more than once: only the first call runs the sequence.
     void applicationWillTerminate();
@@ -35,6 +34,8 @@ public:
     int settingsSaveCount() const { return m_settingsSaveCount; }
 
     PrompterModel& model() { return m_model; }
+    ScriptLibrary& library() { return m_library; }
+    LocalizationManager& localization() { return m_localization; }
     PreferencesStore& store() { return m_store; }
     MainLoop& loop() { return m_loop; }
     NotificationCenter& notifications() { return m_notifications; }
@@ -43,8 +44,9 @@ private:
     MainLoop& m_loop;
     PreferencesStore& m_store;
     NotificationCenter& m_notifications;
+    LocalizationManager m_localization;
+    ScriptLibrary m_library;
     PrompterModel m_model;
-    std::function<std::string()> m_firstRunScript;
     SubscriptionBag m_cancellables;
     bool m_launched = false;
     bool m_terminated = false;

@@ -16,6 +16,9 @@
 
 namespace tavilo {
 
+class LocalizationManager;
+class ScriptLibrary;
+
 // The one observable object at the centre of the prompter: the script and its outline, every
 // setting, and the live state of a run. Every command ends as a call on it; every view redraws
 // from its published properties. Main thread only.
@@ -29,9 +32,13 @@ public:
     PrompterModel(const PrompterModel&) = delete;
     PrompterModel& operator=(const PrompterModel&) = delete;
 
-    // The script library's membership test, used by loadSettings() to keep a stored
-    // activeScriptID only while the library still holds that script.
+    // The script library that selectScript() and switchScript() read, and whose membership
+    // test loadSettings() uses to keep a stored activeScriptID only while the library still
+    // holds that script.
+    void setScriptLibrary(ScriptLibrary* library);
     void setScriptLibraryCheck(std::function<bool(const Uuid&)> contains) { m_libraryContains = std::move(contains); }
+    // The texts the model itself shows (the untitled script's banner title).
+    void setLocalization(const LocalizationManager* localization) { m_localization = localization; }
 
     void loadSettings();
     void saveSettings();
@@ -97,14 +104,53 @@ public:
     TimerHandle countdownTask;
     bool shouldUseCountdownOnNextStart = true;
 
+    // ---- Session control ----
+    void toggleRunning();
+    void start();
+    void pause();
+    void reset();
+    void adjustSpeed(double delta);
+    void jumpBack();
+    void toggleAutoScroll();
+    void manualScroll(double delta);
+    void swipe(GestureDirection direction);
+    void reachedEnd();
+    void setScrollMode(ScrollMode mode);
+    void selectScript(const Uuid& id);
+    void switchScript(bool forward);
+    void pasteScript(const std::string& text);
+    void clearScript();
+    void flashScriptTitle(const std::optional<std::string>& title);
+
+    // ---- Cue navigation ----
+    void enterCue();
+    void exitCue();
+    void toggleCue();
+    void nextCuePoint();
+    void previousCuePoint();
+    void toggleCueOverview();
+    void jumpToCuePoint(int64_t index);
+    void scrollCue(int64_t delta);
+    void goToCueSection(int64_t index);
+    void enterCueIfOutlineOnly();
+    // min(count − 1, max(0, activeSectionIndex)), 0 when there are no sections.
+    int64_t clampedSectionIndex() const;
+
     // The settings whose change schedules a save, merged into one signal.
     Source<Unit> watchedSettingsChanged() const;
 
     MainLoop& loop() const { return m_loop; }
 
 private:
+    void beginRunning();
+    void startCountdown(int64_t seconds);
+    void cancelCountdownTask();
+    void countdownTick();
+
     MainLoop& m_loop;
     PreferencesStore& m_store;
+    ScriptLibrary* m_library = nullptr;
+    const LocalizationManager* m_localization = nullptr;
     std::function<bool(const Uuid&)> m_libraryContains;
     std::string m_parsedScript;
     Subscription m_scriptRule;

@@ -69,9 +69,6 @@ int main(int argc, char** argv)
     PreferencesStore store(paths.preferencesFile(), &loop);
     NotificationCenter notifications;
     AppDelegate delegate(loop, store, notifications);
-    delegate.setFirstRunScript([] {
-        return std::string("在这里粘贴你的稿件。\n\n提示：用菜单栏图标或快捷键开始/暂停、重置滚动。");
-    });
     delegate.applicationDidFinishLaunching();
 
     DesktopShell::Options options;

@@ -8,15 +8,31 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct World {
+using Stored = std::function<void(PreferencesStore&)>;
+
+// What exists before the services: `stored` fills the store as a file on disk would have.
+struct Environment {
     ManualLoop loop;
     PreferencesStore store;
     NotificationCenter notifications;
+
+    explicit Environment(const Stored& stored)
+    {
+        if (stored)
+            stored(store);
+    }
+};
+
+struct World : Environment {
     AppDelegate delegate { loop, store, notifications };
+
+    explicit World(const Stored& stored = {})
+        : Environment(stored)
+    {
+    }
 
     void launch()
     {
-        delegate.setFirstRunScript([] { return std::string("first run"); });
         delegate.applicationDidFinishLaunching();
     }
 };
@@ -27,13 +43,42 @@ TEST(AppDelegate, FirstLaunchStoresTheSessionAbout250msLater)
 {
     World w;
     w.launch();
-    EXPECT_EQ(w.delegate.model().script(), "first run");
+    EXPECT_EQ(w.delegate.model().script(), w.delegate.localization().text(LK::defaultScript));
     w.loop.advance(249ms);
     EXPECT_FALSE(w.store.readBool("hasSavedSession"));
     w.loop.advance(1ms);
     EXPECT_TRUE(w.store.readBool("hasSavedSession"));
-    EXPECT_EQ(w.store.readText("script"), "first run");
+    EXPECT_EQ(w.store.readText("script"), "在这里粘贴你的稿件。\n\n提示：用菜单栏图标或快捷键开始/暂停、重置滚动。");
     EXPECT_EQ(w.delegate.settingsSaveCount(), 1);
+}
+
+TEST(AppDelegate, FirstRunScriptFollowsTheStoredLanguage)
+{
+    World w([](PreferencesStore& s) { s.writeText("appLanguage", "en"); });
+    w.launch();
+    EXPECT_EQ(w.delegate.model().script(),
+        "Paste your script here.\n\nTip: Use the menu bar icon to start/pause or reset the scroll.");
+}
+
+TEST(AppDelegate, StoredActiveScriptSurvivesOnlyWhileTheLibraryHoldsIt)
+{
+    Uuid kept;
+    World w([&](PreferencesStore& s) {
+        ManualLoop loop;
+        kept = ScriptLibrary(s, loop).add("Keynote", "Hello");
+        s.writeBool("hasSavedSession", true);
+        s.writeText("activeScriptID", kept.toString());
+    });
+    w.launch();
+    EXPECT_EQ(w.delegate.model().activeScriptID(), kept);
+
+    World other;
+    other.store.writeBool("hasSavedSession", true);
+    other.store.writeText("activeScriptID", Uuid::create().toString());
+    other.launch();
+    EXPECT_FALSE(other.delegate.model().activeScriptID());
+    other.loop.advance(250ms);
+    EXPECT_FALSE(other.store.contains("activeScriptID"));
 }
 
 TEST(AppDelegate, LaterLaunchKeepsTheSavedScript)

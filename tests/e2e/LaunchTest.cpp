@@ -1,5 +1,6 @@
 #include "AppProcess.h"
 #include "TempDir.h"
+#include "base/Base64.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -111,6 +112,36 @@ TEST(Launch, TerminationSignalsEndCleanlyAndSave)
         app.sendSignal(signal);
         EXPECT_EQ(app.waitForExit(20s), 0) << app.err();
         EXPECT_EQ(home.readPreferences()["hasSavedSession"], true);
+    }
+}
+
+TEST(Launch, FirstRunScriptIsInTheStoredLanguage)
+{
+    Home english;
+    english.writePreferences(R"({"appLanguage": "en"})");
+    english.launch(0.8);
+    EXPECT_EQ(english.readPreferences()["script"],
+        "Paste your script here.\n\nTip: Use the menu bar icon to start/pause or reset the scroll.");
+    EXPECT_EQ(english.readPreferences()["appLanguage"], "en");
+}
+
+TEST(Launch, ActiveScriptSurvivesOnlyWhileTheStoredLibraryHoldsIt)
+{
+    const std::string kept = "6F1C3B7E-2A4D-4E8F-9B0A-1C2D3E4F5A6B";
+    const std::string library
+        = R"([{"id":")" + kept + R"(","title":"Keynote","content":"Hello","updatedAt":800000000}])";
+    for (const std::string& active : { kept, std::string("0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D") }) {
+        Home home;
+        home.writePreferences(R"({"hasSavedSession": true, "script": "Hello", "activeScriptID": ")" + active
+            + R"(", "scriptLibraryV1": {"data": ")" + tavilo::base64Encode(tavilo::bytesFromString(library)) + R"("}})");
+        home.launch(0.8);
+        const json prefs = home.readPreferences();
+        if (active == kept)
+            EXPECT_EQ(prefs["activeScriptID"], kept);
+        else
+            EXPECT_FALSE(prefs.contains("activeScriptID"));
+        EXPECT_EQ(prefs["script"], "Hello");
+        EXPECT_TRUE(prefs.contains("scriptLibraryV1"));
     }
 }
 

@@ -161,6 +161,16 @@ std::vector<std::string_view> GraphemeIterator::splitWithIcuOnly(std::string_vie
     return result;
 }
 
+bool isBlank(std::string_view text)
+{
+    size_t index = 0;
+    while (index < text.size()) {
+        if (!u_hasBinaryProperty(static_cast<UChar32>(decodeScalar(text, index)), UCHAR_WHITE_SPACE))
+            return false;
+    }
+    return true;
+}
+
 std::vector<std::string_view> splitCharacters(std::string_view text)
 {
     std::vector<std::string_view> result;

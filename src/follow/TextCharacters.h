@@ -49,4 +49,7 @@ char32_t decodeScalar(std::string_view text, size_t& index);
 // The first scalar of a text, or 0 when it is empty.
 char32_t firstScalar(std::string_view text);
 
+// Nothing but white space and line breaks (Unicode White_Space), or empty.
+bool isBlank(std::string_view text);
+
 } // namespace tavilo

@@ -9,6 +9,7 @@ AppDelegate::AppDelegate(MainLoop& loop, PreferencesStore& store, NotificationCe
     , m_localization(store, notifications)
     , m_library(store, loop)
     , m_model(loop, store)
+    , m_router(prompterCommands())
 {
     m_model.setScriptLibrary(&m_library);
     m_model.setLocalization(&m_localization);
@@ -46,6 +47,29 @@ void AppDelegate::applicationWillTerminate()
     saveSettings();
     m_cancellables.cancelAll();
     m_store.flush();
+}
+
+PrompterCommands AppDelegate::prompterCommands()
+{
+    PrompterModel& m = m_model;
+    PrompterCommands c;
+    c.toggleRunning = [&m] { m.toggleRunning(); };
+    c.reset = [&m] { m.reset(); };
+    c.jumpBack = [&m] { m.jumpBack(); };
+    c.togglePrivacy = [&m] { m.privacyModeEnabled = !m.privacyModeEnabled(); };
+    c.toggleOverlay = [&m] { m.isOverlayVisible = !m.isOverlayVisible(); };
+    c.adjustSpeed = [&m](double delta) { m.adjustSpeed(delta); };
+    c.isNormalReadingMode = [&m] { return m.readingMode() == ReadingMode::normal; };
+    // FIXME: stop the voice-follow controller here once it is owned by the delegate.
+    c.stopVoiceFollow = [] {};
+    c.toggleCue = [&m] { m.toggleCue(); };
+    c.nextCuePoint = [&m] { m.nextCuePoint(); };
+    c.previousCuePoint = [&m] { m.previousCuePoint(); };
+    c.toggleCueOverview = [&m] { m.toggleCueOverview(); };
+    c.switchScript = [&m](bool forward) { m.switchScript(forward); };
+    c.jumpToCuePoint = [&m](int64_t index) { m.jumpToCuePoint(index); };
+    c.scrollCue = [&m](int64_t step) { m.scrollCue(step); };
+    return c;
 }
 
 void AppDelegate::saveSettings()

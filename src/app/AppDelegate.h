@@ -5,6 +5,7 @@
 #include "base/PreferencesStore.h"
 #include "base/Subscription.h"
 #include "core/PrompterModel.h"
+#include "desktop/ShortcutCommandRouter.h"
 #include "scripts/ScriptLibrary.h"
 #include "strings/LocalizationManager.h"
 
@@ -33,6 +34,10 @@ public:
     // How many times the settings were written, for observing the save debounce.
     int settingsSaveCount() const { return m_settingsSaveCount; }
 
+    // Runs a hotkey command, whether it came from a key, the tray or the command channel.
+    void routeCommand(ShortcutCommand command) { m_router.route(command); }
+    const ShortcutCommandRouter& commandRouter() const { return m_router; }
+
     PrompterModel& model() { return m_model; }
     ScriptLibrary& library() { return m_library; }
     LocalizationManager& localization() { return m_localization; }
@@ -47,6 +52,7 @@ private:
     LocalizationManager m_localization;
     ScriptLibrary m_library;
     PrompterModel m_model;
+    ShortcutCommandRouter m_router;
     SubscriptionBag m_cancellables;
     bool m_launched = false;
     bool m_terminated = false;
@@ -54,6 +60,7 @@ private:
     int m_settingsSaveCount = 0;
 
     void saveSettings();
+    PrompterCommands prompterCommands();
 };
 
 } // namespace tavilo

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "desktop/ShortcutCommand.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -23,12 +25,16 @@ std::string CommandLine::usage()
 {
     return "Usage: tavilo [--follow-diagnostics] [--screenshot PATH] [--quit-after SECONDS]\n"
            "       tavilo outline FILE\n"
+           "       tavilo --command NAME\n"
            "       tavilo --help | --version\n"
            "\n"
            "  --follow-diagnostics  log voice-follow events to ~/.local/state/Tavilo/logs/\n"
            "  --screenshot PATH     save a PNG of the prompter panel just before quitting\n"
            "  --quit-after SECONDS  quit after this many seconds\n"
-           "  outline FILE          print the parsed outline of a UTF-8 text file as JSON\n";
+           "  outline FILE          print the parsed outline of a UTF-8 text file as JSON\n"
+           "  --command NAME        send a hotkey command to the running Tavilo: startPause, reset,\n"
+           "                        jumpBack, togglePrivacy, toggleOverlay, speedUp, speedDown,\n"
+           "                        cueToggle, cueNext, cuePrev, cueOverview, scriptNext, scriptPrev\n";
 }
 
 CommandLine::Result CommandLine::parse(const std::vector<std::string>& args)
@@ -62,6 +68,14 @@ CommandLine::Result CommandLine::parse(const std::vector<std::string>& args)
             if (!seconds)
                 return fail("--quit-after needs a number of seconds, not '" + *text + "'");
             cl.quitAfterSeconds = *seconds;
+        } else if (arg == "--command") {
+            auto name = value("NAME");
+            if (!name)
+                return fail("--command needs a command name (see tavilo --help)");
+            if (!shortcutCommandNamed(*name))
+                return fail("unknown command '" + *name + "' (see tavilo --help)");
+            cl.action = Action::command;
+            cl.commandName = *name;
         } else if (arg == "outline" && i == 0) {
             if (args.size() != 2)
                 return fail("outline takes exactly one FILE");

@@ -7,13 +7,14 @@
 namespace tavilo {
 
 struct CommandLine {
-    enum class Action { run, help, version, outline };
+    enum class Action { run, help, version, outline, command };
 
     Action action = Action::run;
     bool followDiagnostics = false;
     std::optional<std::string> screenshotPath;
     std::optional<double> quitAfterSeconds;
     std::string outlineFile;
+    std::string commandName; // with Action::command: a hotkey command's name ("startPause")
 
     struct Result;
     static Result parse(const std::vector<std::string>& arguments);

@@ -1,6 +1,8 @@
 #include "AppPaths.h"
 
 #include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 namespace tavilo {
 
@@ -25,6 +27,11 @@ AppPaths AppPaths::fromLookup(const std::function<const char*(const char*)>& get
     paths.configDir = xdgDir(getenv, "XDG_CONFIG_HOME", home, ".config") / kAppFolder;
     paths.dataDir = xdgDir(getenv, "XDG_DATA_HOME", home, ".local/share") / kAppFolder;
     paths.stateDir = xdgDir(getenv, "XDG_STATE_HOME", home, ".local/state") / kAppFolder;
+    // The runtime folder is per user and login; without one, a private folder in /tmp.
+    if (const char* runtime = getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/')
+        paths.runtimeDir = std::filesystem::path(runtime) / kAppFolder;
+    else
+        paths.runtimeDir = "/tmp/" + std::string(kAppFolder) + "-" + std::to_string(::getuid());
     return paths;
 }
 
@@ -35,7 +42,8 @@ AppPaths AppPaths::fromEnvironment()
 
 AppPaths AppPaths::underRoot(const std::filesystem::path& root)
 {
-    return AppPaths { root / "config" / kAppFolder, root / "data" / kAppFolder, root / "state" / kAppFolder };
+    return AppPaths { root / "config" / kAppFolder, root / "data" / kAppFolder, root / "state" / kAppFolder,
+        root / "runtime" / kAppFolder };
 }
 
 } // namespace tavilo

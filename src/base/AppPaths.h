@@ -12,6 +12,7 @@ struct AppPaths {
     std::filesystem::path configDir; // preferences.json
     std::filesystem::path dataDir;   // rehearsal_stats.json
     std::filesystem::path stateDir;  // logs/
+    std::filesystem::path runtimeDir; // the one-instance socket and lock
 
     static AppPaths fromEnvironment();
     // getenv-like lookup, for tests.
@@ -21,6 +22,8 @@ struct AppPaths {
     std::filesystem::path preferencesFile() const { return configDir / "preferences.json"; }
     std::filesystem::path statsFile() const { return dataDir / "rehearsal_stats.json"; }
     std::filesystem::path logsDir() const { return stateDir / "logs"; }
+    std::filesystem::path instanceSocket() const { return runtimeDir / "command.sock"; }
+    std::filesystem::path instanceLock() const { return runtimeDir / "instance.lock"; }
 };
 
 } // namespace tavilo

@@ -41,9 +41,7 @@ DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
     , m_panel(std::make_unique<NotchPanel>(delegate.model()))
     , m_menu(std::make_unique<QMenu>())
 {
-    QAction* quit = m_menu->addAction(QStringLiteral("退出 Tavilo"));
-    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    connect(quit, &QAction::triggered, this, [this] { requestQuit(); });
+    buildMenu();
 
     m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tavilo.svg")), this);
     m_tray->setToolTip(QStringLiteral("澜屿 Tavilo"));
@@ -60,6 +58,38 @@ DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
     if (m_options.quitAfterSeconds) {
         QTimer::singleShot(static_cast<int>(*m_options.quitAfterSeconds * 1000), this, [this] { requestQuit(); });
     }
+}
+
+void DesktopShell::buildMenu()
+{
+    auto& texts = m_delegate.localization();
+    auto& model = m_delegate.model();
+    auto text = [&texts](LK key) { return QString::fromStdString(texts.text(key)); };
+
+    m_startPauseItem = m_menu->addAction(text(LK::menuStart));
+    connect(m_startPauseItem, &QAction::triggered, this, [this] { m_delegate.routeCommand(ShortcutCommand::startPause); });
+    QAction* reset = m_menu->addAction(text(LK::menuResetScroll));
+    connect(reset, &QAction::triggered, this, [this] { m_delegate.routeCommand(ShortcutCommand::reset); });
+    m_menu->addSeparator();
+    QAction* quit = m_menu->addAction(text(LK::menuQuit));
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, this, [this] { requestQuit(); });
+
+    // The start item reads "pause" while a run or its countdown is under way.
+    auto refresh = [this, &model, text](bool) {
+        const bool active = model.isRunning() || model.isCountingDown();
+        m_startPauseItem->setText(text(active ? LK::menuPause : LK::menuStart));
+    };
+    m_subscriptions += model.isRunning.observe(refresh);
+    m_subscriptions += model.isCountingDown.observe(refresh);
+    m_subscriptions += model.isOverlayVisible.observeChanges([this](bool visible) {
+        if (visible) {
+            m_panel->place();
+            m_panel->show();
+        } else {
+            m_panel->hide();
+        }
+    });
 }
 
 DesktopShell::~DesktopShell()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class QSocketNotifier;
@@ -48,6 +49,10 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QSocketNotifier* m_signalNotifier = nullptr;
     bool m_quitting = false;
+    QAction* m_startPauseItem = nullptr;
+    SubscriptionBag m_subscriptions;
+
+    void buildMenu();
 };
 
 } // namespace tavilo

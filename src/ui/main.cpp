@@ -1,5 +1,6 @@
 #include "DesktopShell.h"
 #include "QtMainLoop.h"
+#include "SingleInstance.h"
 
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
@@ -54,7 +55,37 @@ int main(int argc, char** argv)
     case CommandLine::Action::outline:
         return printOutline(cl.outlineFile);
     case CommandLine::Action::run:
+    case CommandLine::Action::command:
         break;
+    }
+
+    const AppPaths paths = AppPaths::fromEnvironment();
+    SingleInstance instance(paths);
+    const auto role = instance.claim();
+    if (role == SingleInstance::Role::failed) {
+        std::fprintf(stderr, "tavilo: %s\n", qPrintable(instance.errorText()));
+        return 1;
+    }
+    if (cl.action == CommandLine::Action::command || role == SingleInstance::Role::secondary) {
+        if (role == SingleInstance::Role::primary) {
+            std::fprintf(stderr, "tavilo: Tavilo is not running\n");
+            return 1;
+        }
+        const QString request = cl.action == CommandLine::Action::command
+            ? QStringLiteral("command ") + QString::fromStdString(cl.commandName)
+            : QStringLiteral("activate");
+        const auto reply = instance.send(request);
+        if (!reply) {
+            std::fprintf(stderr, "tavilo: the running Tavilo does not answer\n");
+            return 1;
+        }
+        if (*reply != QLatin1String("ok")) {
+            std::fprintf(stderr, "tavilo: %s\n", qPrintable(*reply));
+            return 1;
+        }
+        if (cl.action != CommandLine::Action::command)
+            std::printf("Tavilo is already running; its panel is shown.\n");
+        return 0;
     }
 
     QApplication application(argc, argv);
@@ -65,7 +96,6 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtMainLoop loop;
-    const AppPaths paths = AppPaths::fromEnvironment();
     PreferencesStore store(paths.preferencesFile(), &loop);
     NotificationCenter notifications;
     AppDelegate delegate(loop, store, notifications);
@@ -77,6 +107,20 @@ int main(int argc, char** argv)
     options.quitAfterSeconds = cl.quitAfterSeconds;
     DesktopShell shell(delegate, options);
     shell.installSignalHandlers();
+    instance.listen([&delegate](const QString& request) -> QString {
+        if (request == QLatin1String("activate")) {
+            delegate.model().isOverlayVisible = true;
+            return QStringLiteral("ok");
+        }
+        if (request.startsWith(QLatin1String("command "))) {
+            if (auto command = shortcutCommandNamed(request.mid(8).toStdString())) {
+                delegate.routeCommand(*command);
+                return QStringLiteral("ok");
+            }
+            return QStringLiteral("error unknown command");
+        }
+        return QStringLiteral("error unknown request");
+    });
     shell.show();
 
     const int status = application.exec();

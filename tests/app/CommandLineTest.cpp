@@ -19,12 +19,15 @@ TEST(CommandLine, AcceptsTheDocumentedSwitches)
     auto outline = CommandLine::parse({ "outline", "talk.txt" });
     EXPECT_EQ(outline.commandLine->action, CommandLine::Action::outline);
     EXPECT_EQ(outline.commandLine->outlineFile, "talk.txt");
+    auto command = CommandLine::parse({ "--command", "scriptPrev" });
+    EXPECT_EQ(command.commandLine->action, CommandLine::Action::command);
+    EXPECT_EQ(command.commandLine->commandName, "scriptPrev");
 }
 
 TEST(CommandLine, BadArgumentsGiveOneLineErrors)
 {
     const std::vector<std::vector<std::string>> bad { { "--screenshot" }, { "--quit-after" }, { "--quit-after", "soon" },
-        { "--quit-after", "-1" }, { "--quit-after", "nan" }, { "--frobnicate" }, { "outline" }, { "outline", "a", "b" },
+        { "--quit-after", "-1" }, { "--quit-after", "nan" }, { "--frobnicate" }, { "outline" }, { "outline", "a", "b" }, { "--command" }, { "--command", "StartPause" },
         { "extra" } };
     for (const auto& args : bad) {
         auto r = CommandLine::parse(args);

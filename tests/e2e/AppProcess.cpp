@@ -24,6 +24,8 @@ std::map<std::string, std::string> AppProcess::isolatedEnvironment(const std::fi
     env["XDG_CONFIG_HOME"] = (home / "config").string();
     env["XDG_DATA_HOME"] = (home / "data").string();
     env["XDG_STATE_HOME"] = (home / "state").string();
+    // Each test's app is its own single instance.
+    env["XDG_RUNTIME_DIR"] = (home / "runtime").string();
     env["TAVILO_TRACE_STARTUP"] = "1";
     // Qt's own leaks at exit are not ours to report.
     env["ASAN_OPTIONS"] = "detect_leaks=0";

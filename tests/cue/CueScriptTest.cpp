@@ -1,4 +1,5 @@
 #include "cue/CueScript.h"
+#include "strings/StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -135,4 +136,25 @@ TEST(CueScript, MalformedUtf8IsKeptAsText)
     ASSERT_EQ(script.sections.size(), 1u);
     EXPECT_EQ(script.sections[0].title, "T\xC3");
     EXPECT_EQ(script.sections[0].spoken, "\xFF\xFE body");
+}
+
+TEST(CueScript, NewCueTemplateParsesToThreeTimedPointsInBothLanguages)
+{
+    for (auto language : kAllAppLanguages) {
+        const auto script = CueScript::parse(StringTable::shipped().text(LK::libCueTemplateBody, language));
+        ASSERT_EQ(script.sections.size(), 3u);
+        const std::vector<std::vector<bool>> optional { { false, true }, { false, false, true }, { false } };
+        const int64_t budgets[] = { 120, 180, 60 };
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(script.sections[i].timeBudgetSeconds, budgets[i]);
+            EXPECT_TRUE(script.sections[i].spoken.empty());
+            std::vector<bool> kinds;
+            for (const auto& m : script.sections[i].materials)
+                kinds.push_back(m.isOptional);
+            EXPECT_EQ(kinds, optional[i]);
+        }
+        EXPECT_EQ(script.spokenOnly, "\n");
+    }
+    EXPECT_EQ(CueScript::parse(StringTable::shipped().text(LK::libCueTemplateBody, AppLanguage::zhHans)).sections[0].title,
+        "开场：一句话主题");
 }

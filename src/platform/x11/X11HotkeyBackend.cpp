@@ -222,7 +222,12 @@ struct X11HotkeyBackend::State {
         for (auto& [handle, grab] : grabs)
             ungrabChord(grab);
         XSync(display, False);
+        // A key that is down may sit elsewhere in the new map: report its release now rather
+        // than match a later release against the new grabs and leave it looking held.
+        auto wasDown = std::move(down);
         down.clear();
+        for (const auto& [keycode, handle] : wasDown)
+            deliver(HotkeyEventKind::released, handle);
         readModifierMasks();
         for (auto& [handle, grab] : grabs) {
             // A key that is gone from the map, or now held by another client, stays silent

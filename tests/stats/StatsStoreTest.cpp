@@ -70,14 +70,21 @@ TEST(StatsStore, WritesCompactJsonWithKeysInFieldOrderAndReadsItBack)
 TEST(StatsStore, The501stSessionPushesTheOldestOut)
 {
     StoreWorld w;
+    // 500 stored sessions, newest (500) first; writing them one by one would cost 500 fsyncs.
+    std::vector<RehearsalSession> full;
+    for (int n = 500; n >= 1; --n)
+        full.push_back(sessionNumbered(n));
+    ASSERT_FALSE(writeFileAtomically(w.paths.statsFile(), StatsStore::encode(full)));
+
     StatsStore store(w.paths, w.loop);
-    for (int n = 1; n <= 501; ++n)
-        store.record(sessionNumbered(n));
+    ASSERT_EQ(store.sessions().get().size(), 500u);
+    store.record(sessionNumbered(501));
     ASSERT_EQ(store.sessions().get().size(), 500u);
     EXPECT_EQ(store.sessions().get().front().scriptTitle, "Run 501");
     EXPECT_EQ(store.sessions().get().back().scriptTitle, "Run 2");
     const auto onDisk = nlohmann::json::parse(fileText(w.paths.statsFile()));
     EXPECT_EQ(onDisk.size(), 500u);
+    EXPECT_EQ(onDisk.front()["scriptTitle"], "Run 501");
     EXPECT_EQ(onDisk.back()["scriptTitle"], "Run 2");
 }
 

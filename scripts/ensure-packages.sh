@@ -7,7 +7,7 @@ set -euo pipefail
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 nlohmann-json3-dev libicu-dev
        libx11-dev libxtst-dev)
 runtime=(xvfb xauth fonts-noto-cjk)
-testing=(libgtest-dev libgmock-dev libbenchmark-dev xdotool x11-utils)
+testing=(libgtest-dev libgmock-dev libbenchmark-dev xdotool x11-utils x11-xkb-utils)
 
 case "${1:-}" in
   run)  wanted=("${build[@]}" "${runtime[@]}") ;;

@@ -7,8 +7,11 @@
 #include "app/OutlineJson.h"
 #include "base/AppPaths.h"
 #include "base/DurableFile.h"
+#include "platform/x11/X11HotkeyBackend.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include <cstdio>
 #include <string>
@@ -98,7 +101,27 @@ int main(int argc, char** argv)
     QtMainLoop loop;
     PreferencesStore store(paths.preferencesFile(), &loop);
     NotificationCenter notifications;
-    AppDelegate delegate(loop, store, notifications);
+    // System-wide hotkeys through the X server; on Wayland every chord reports as taken and the
+    // command channel is the way in. Made before the delegate, which unregisters through it.
+    auto hotkeyBackend = X11HotkeyBackend::createForThisSession();
+    AppDelegate delegate(loop, store, notifications, paths);
+    delegate.setHotkeyBackend(hotkeyBackend.get());
+    if (hotkeyBackend->connectionFd() >= 0) {
+        auto* notifier = new QSocketNotifier(hotkeyBackend->connectionFd(), QSocketNotifier::Read, &application);
+        QObject::connect(notifier, &QSocketNotifier::activated, [backend = hotkeyBackend.get()] {
+            backend->processPendingEvents();
+        });
+        // Registering syncs with the server, which can leave events in Xlib's queue without
+        // the connection becoming readable; drain them before the loop sleeps.
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+            [backend = hotkeyBackend.get()] {
+                if (backend->hasQueuedEvents())
+                    backend->processPendingEvents();
+            });
+    }
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged, [&delegate](Qt::ApplicationState state) {
+        delegate.setApplicationActive(state == Qt::ApplicationActive);
+    });
     delegate.applicationDidFinishLaunching();
 
     DesktopShell::Options options;

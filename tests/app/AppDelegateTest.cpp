@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 #include "base/ManualLoop.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 using namespace tavilo;
@@ -24,7 +26,8 @@ struct Environment {
 };
 
 struct World : Environment {
-    AppDelegate delegate { loop, store, notifications };
+    TempDir home;
+    AppDelegate delegate { loop, store, notifications, AppPaths::underRoot(home.path()) };
 
     explicit World(const Stored& stored = {})
         : Environment(stored)

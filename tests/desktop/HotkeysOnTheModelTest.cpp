@@ -7,6 +7,8 @@
 #include "desktop/GlobalHotkeyManager.h"
 #include "desktop/HotkeyGroupWiring.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,7 +24,8 @@ protected:
     ManualLoop loop;
     PreferencesStore store;
     NotificationCenter notifications;
-    AppDelegate app { loop, store, notifications };
+    TempDir home;
+    AppDelegate app { loop, store, notifications, AppPaths::underRoot(home.path()) };
     PrompterModel& model = app.model();
     FakeHotkeyBackend backend;
     GlobalHotkeyManager hotkeys {

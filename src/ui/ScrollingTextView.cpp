@@ -171,10 +171,11 @@ const QImage& ScrollingTextView::tile(int index)
             return t.coverage;
         }
     }
-    // Enough strips for every copy that can be in view at once, and a spare for the next.
+    // The strips one frame needs: those spanning the view, one more at each boundary between
+    // copies in view (copies of a short text share theirs), and a spare for the next frame.
     const double stripsInView = std::ceil(height() * m_tileScale / kTileRows) + 1;
     const double copiesInView = std::min<double>(m_scroller->copies(), std::ceil(height() / m_scroller->cycle()) + 1);
-    const size_t capacity = static_cast<size_t>(stripsInView * copiesInView) + 2;
+    const size_t capacity = static_cast<size_t>(stripsInView + copiesInView) + 1;
     if (m_tiles.size() >= capacity) {
         auto oldest = std::min_element(m_tiles.begin(), m_tiles.end(),
             [](const Tile& a, const Tile& b) { return a.lastUsed < b.lastUsed; });

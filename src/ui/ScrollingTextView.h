@@ -81,7 +81,7 @@ private:
 
     // One copy of the text, white on clear, in horizontal strips of kTileRows device pixels;
     // kept for the few strips around the view and dropped on any new layout or device scale.
-    static constexpr int kTileRows = 512;
+    static constexpr int kTileRows = 256;
     struct Tile {
         int index;
         QImage coverage;

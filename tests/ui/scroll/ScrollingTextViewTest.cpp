@@ -7,10 +7,13 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 
 using namespace tavilo;
 
@@ -106,31 +109,59 @@ TEST_F(ScrollingTextViewTest, TheFirstLineStartsLeadInBelowTheTop)
     EXPECT_NEAR(firstBrightRow(grab()), 22.4, lineHeight());
 }
 
-// A step moves the same picture up by as many rows, also where the text is cut into strips.
+// Between the fades the picture is the text as drawn directly, also where the text is cut
+// into strips; a step moves the same picture up by as many rows.
 class ScrollingTextViewStep : public ScrollingTextViewTest, public testing::WithParamInterface<double> {};
 
-TEST_P(ScrollingTextViewStep, AFrameOnlyTranslatesTheText)
+TEST_P(ScrollingTextViewStep, ShowsTheTextAsDrawnAndOnlyTranslatesIt)
 {
+    constexpr int lineCount = 40;
+    std::vector<QString> lines;
     std::string script;
-    for (int i = 0; i < 40; ++i)
-        script += "line " + std::to_string(i) + " of the script\n";
+    for (int i = 0; i < lineCount; ++i) {
+        lines.push_back(QStringLiteral("line %1 of the script").arg(i));
+        script += lines.back().toStdString() + "\n";
+    }
     show(script);
     w.model.manualScroll(GetParam());
     const QImage before = grab();
+
+    // The same lines drawn straight onto black, the first one where the view put it.
+    QImage reference(before.size(), QImage::Format_ARGB32_Premultiplied);
+    reference.fill(Qt::black);
+    {
+        QPainter painter(&reference);
+        painter.setPen(Qt::white);
+        const double pitch = view->measuredContentHeight() / (lineCount + 1); // and the empty last line
+        const double top = std::round(view->scroller().verticalOffset());
+        for (int i = 0; i < lineCount; ++i) {
+            QTextLayout layout(lines[static_cast<size_t>(i)], ScrollingTextView::prompterFont(w.model.fontSize()));
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setLineWidth(view->width());
+            line.setLeadingIncluded(true);
+            layout.endLayout();
+            layout.draw(&painter, QPointF(0, top + i * pitch));
+        }
+    }
+
     w.model.manualScroll(12);
     const QImage moved = grab();
-    // Between the fades.
     int ink = 0;
-    for (int y = 40; y < 60; ++y) {
+    for (int y = 24; y < 76; ++y) {
         ink += rowBrightness(before, y);
-        for (int x = 0; x < before.width(); ++x)
-            ASSERT_EQ(moved.pixel(x, y - 12), before.pixel(x, y)) << "row " << y << ", column " << x;
+        for (int x = 0; x < before.width(); ++x) {
+            ASSERT_EQ(before.pixel(x, y), reference.pixel(x, y)) << "row " << y << ", column " << x;
+            if (y >= 32) {
+                ASSERT_EQ(moved.pixel(x, y - 12), before.pixel(x, y)) << "row " << y << ", column " << x;
+            }
+        }
     }
     EXPECT_GT(ink, 0);
 }
 
-// 485 puts the edge of the first 512-row strip at row 49 of the view, then at row 37.
-INSTANTIATE_TEST_SUITE_P(Steps, ScrollingTextViewStep, testing::Values(0.0, 485.0));
+// 229 puts the edge of the first 256-row strip at row 49 of the view.
+INSTANTIATE_TEST_SUITE_P(Steps, ScrollingTextViewStep, testing::Values(0.0, 229.0));
 
 TEST_F(ScrollingTextViewTest, TextFadesTowardsBothEdges)
 {

@@ -52,6 +52,21 @@ std::string joinTokens(const std::vector<std::string>& tokens)
     return text;
 }
 
+// A character from the unified ideographs that has a Mandarin reading: the pool real
+// scripts draw their less common words from.
+std::string wideCharacter(std::mt19937& random)
+{
+    while (true) {
+        const char32_t c = 0x4E00 + random() % 0x5000;
+        std::string character;
+        character += static_cast<char>(0xE0 | (c >> 12));
+        character += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        character += static_cast<char>(0x80 | (c & 0x3F));
+        if (phoneticKey(character) != character)
+            return character;
+    }
+}
+
 } // namespace
 
 std::string syntheticScript(int64_t targetTokens, uint32_t seed)
@@ -71,8 +86,11 @@ std::string syntheticScript(int64_t targetTokens, uint32_t seed)
                 std::string word;
                 bool startsLatin = false;
                 bool endsLatin = false;
-                if (roll < 68) {
+                if (roll < 40) {
                     word = pick(kChineseWords);
+                } else if (roll < 68) {
+                    // Less common words: two characters from a wide pool.
+                    word = wideCharacter(random) + wideCharacter(random);
                 } else if (roll < 82) {
                     word = pick(kChineseSingles);
                 } else if (roll < 95) {

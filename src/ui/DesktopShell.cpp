@@ -38,7 +38,7 @@ void onTerminationSignal(int signal)
 DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
     : m_delegate(delegate)
     , m_options(std::move(options))
-    , m_panel(std::make_unique<NotchPanel>(delegate.model()))
+    , m_panel(std::make_unique<NotchPanel>(delegate))
     , m_menu(std::make_unique<QMenu>())
 {
     buildMenu();
@@ -132,17 +132,14 @@ void DesktopShell::requestQuit()
     if (m_quitting)
         return;
     m_quitting = true;
-    saveScreenshot();
+    if (m_options.screenshotPath && !saveScreenshot(*m_options.screenshotPath))
+        std::fprintf(stderr, "tavilo: cannot save the screenshot to %s\n", qPrintable(*m_options.screenshotPath));
     QCoreApplication::quit();
 }
 
-void DesktopShell::saveScreenshot()
+bool DesktopShell::saveScreenshot(const QString& path)
 {
-    if (!m_options.screenshotPath)
-        return;
-    const QPixmap picture = m_panel->grab();
-    if (!picture.save(*m_options.screenshotPath, "PNG"))
-        std::fprintf(stderr, "tavilo: cannot save the screenshot to %s\n", qPrintable(*m_options.screenshotPath));
+    return m_panel->grab().save(path, "PNG");
 }
 
 } // namespace tavilo

@@ -39,9 +39,10 @@ public:
 
     NotchPanel& panel() { return *m_panel; }
 
-private:
-    void saveScreenshot();
+    // Saves a PNG of the prompter panel as it is now.
+    bool saveScreenshot(const QString& path);
 
+private:
     AppDelegate& m_delegate;
     Options m_options;
     std::unique_ptr<NotchPanel> m_panel;

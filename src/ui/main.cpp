@@ -14,6 +14,7 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "tavilo: Tavilo is not running\n");
             return 1;
         }
-        const QString request = cl.action == CommandLine::Action::command
-            ? QStringLiteral("command ") + QString::fromStdString(cl.commandName)
-            : QStringLiteral("activate");
+        // What the running instance is asked: a command, a picture of its panel, or to show it.
+        QString request = QStringLiteral("activate");
+        if (cl.action == CommandLine::Action::command)
+            request = QStringLiteral("command ") + QString::fromStdString(cl.commandName);
+        else if (cl.screenshotPath)
+            request = QStringLiteral("screenshot ")
+                + QString::fromStdString(std::filesystem::absolute(*cl.screenshotPath).string());
         const auto reply = instance.send(request);
         if (!reply) {
             std::fprintf(stderr, "tavilo: the running Tavilo does not answer\n");
@@ -86,7 +91,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "tavilo: %s\n", qPrintable(*reply));
             return 1;
         }
-        if (cl.action != CommandLine::Action::command)
+        if (request == QLatin1String("activate"))
             std::printf("Tavilo is already running; its panel is shown.\n");
         return 0;
     }
@@ -130,7 +135,12 @@ int main(int argc, char** argv)
     options.quitAfterSeconds = cl.quitAfterSeconds;
     DesktopShell shell(delegate, options);
     shell.installSignalHandlers();
-    instance.listen([&delegate](const QString& request) -> QString {
+    instance.listen([&delegate, &shell](const QString& request) -> QString {
+        if (request.startsWith(QLatin1String("screenshot "))) {
+            const QString path = request.mid(11);
+            return shell.saveScreenshot(path) ? QStringLiteral("ok")
+                                              : QStringLiteral("error cannot save the screenshot to ") + path;
+        }
         if (request == QLatin1String("activate")) {
             delegate.model().isOverlayVisible = true;
             return QStringLiteral("ok");

@@ -31,7 +31,7 @@ const std::vector<std::string> kEnglishWords = { "AI", "Product", "Design", "Das
     "cost", "API", "cloud", "mobile", "app", "demo", "feedback", "sprint", "launch", "release", "beta", "user",
     "growth", "metrics", "KPI", "OKR", "team", "workflow", "pipeline", "model", "data", "platform", "Teleprompter",
     "camera", "script", "meeting", "keynote", "slides", "summit", "partner", "budget", "review", "quarter", "iPhone",
-    "MacBook", "GitHub", "Python", "Swift", "Linux", "server", "latency", "speech", "voice", "follow" };
+    "MacBook", "GitHub", "Python", "Rust", "Linux", "server", "latency", "speech", "voice", "follow" };
 const std::vector<std::string> kExtraCharacters = { "中", "钟", "终", "忠", "是", "事", "市", "式", "世", "他", "她",
     "它", "塔", "在", "再", "载", "的", "地", "得", "德", "为", "位", "未", "味", "有", "又", "右", "友", "做", "作", "坐",
     "座", "期", "其", "起", "气", "器", "公", "工", "功", "攻", "力", "利", "立", "理", "里", "新", "心", "信", "星",

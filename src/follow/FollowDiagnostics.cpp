@@ -76,6 +76,14 @@ bool FollowDiagnostics::requested(const std::vector<std::string>& arguments)
     return false;
 }
 
+std::unique_ptr<FollowDiagnostics> FollowDiagnostics::forLaunch(
+    const std::vector<std::string>& arguments, const AppPaths& paths)
+{
+    if (!requested(arguments))
+        return std::make_unique<FollowDiagnostics>();
+    return std::make_unique<FollowDiagnostics>(paths.logsDir());
+}
+
 void FollowDiagnostics::log(FollowEventKind kind, DiagnosticValues values)
 {
     if (!m_enabled || !m_writer.joinable())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/AppPaths.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -54,6 +57,9 @@ public:
 
     // True when the launch arguments contain exactly the switch.
     static bool requested(const std::vector<std::string>& arguments);
+    // The log for this launch: enabled, in the state folder's "logs", when the arguments ask
+    // for it; disabled otherwise.
+    static std::unique_ptr<FollowDiagnostics> forLaunch(const std::vector<std::string>& arguments, const AppPaths& paths);
 
     bool enabled() const { return m_enabled; }
     // Takes the time now and queues the record; the file is written on the writer thread.

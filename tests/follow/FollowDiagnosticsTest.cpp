@@ -38,11 +38,18 @@ TEST(FollowDiagnostics, SwitchMustMatchExactly)
 
 TEST(FollowDiagnostics, DisabledCreatesNothing)
 {
-    FollowDiagnostics diagnostics;
-    diagnostics.log(FollowEventKind::session, { { "whisper", 1 } });
-    diagnostics.flush();
-    EXPECT_FALSE(diagnostics.enabled());
-    EXPECT_FALSE(diagnostics.filePath());
+    TempDir dir;
+    const auto paths = AppPaths::underRoot(dir.path());
+    auto diagnostics = FollowDiagnostics::forLaunch({ "tavilo" }, paths);
+    diagnostics->log(FollowEventKind::session, { { "whisper", 1 } });
+    diagnostics->flush();
+    EXPECT_FALSE(diagnostics->enabled());
+    EXPECT_FALSE(diagnostics->filePath());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+    auto enabled = FollowDiagnostics::forLaunch({ "tavilo", "--follow-diagnostics" }, paths);
+    ASSERT_TRUE(enabled->filePath());
+    EXPECT_EQ(enabled->filePath()->parent_path(), paths.stateDir / "logs");
 }
 
 TEST(FollowDiagnostics, WritesSortedJsonLinesInOrder)

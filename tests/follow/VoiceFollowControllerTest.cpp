@@ -51,6 +51,9 @@ struct ControllerFixture : testing::Test {
               diagnostics })
     {
     }
+    // Dropped recognisers are released by a posted task; let it run while their factory
+    // still exists.
+    ~ControllerFixture() override { loop.runPending(); }
 
     std::string text(LK key) const { return localization.text(key); }
     FakeSystemEngine& engine()
@@ -433,6 +436,7 @@ TEST(VoiceFollowControllerDiagnostics, LogsTheSessionInOrder)
         controller.stop();
         diagnostics.flush();
     }
+    loop.runPending();
     std::vector<nlohmann::json> records;
     std::istringstream stream(readWholeFile(*path).contents);
     for (std::string line; std::getline(stream, line);)

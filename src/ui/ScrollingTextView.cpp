@@ -168,7 +168,7 @@ const QImage& ScrollingTextView::tile(int index)
     for (Tile& t : m_tiles) {
         if (t.index == index) {
             t.lastUsed = m_frameNumber;
-            return t.coverage;
+            return t.pixels;
         }
     }
     // The strips one frame needs: those spanning the view, one more at each boundary between
@@ -183,17 +183,17 @@ const QImage& ScrollingTextView::tile(int index)
     }
 
     const double tileHeight = kTileRows / m_tileScale;
-    QImage coverage(static_cast<int>(std::ceil(width() * m_tileScale)), kTileRows, QImage::Format_ARGB32_Premultiplied);
-    coverage.fill(Qt::transparent);
-    coverage.setDevicePixelRatio(m_tileScale);
+    QImage pixels(static_cast<int>(std::ceil(width() * m_tileScale)), kTileRows, QImage::Format_ARGB32_Premultiplied);
+    pixels.fill(Qt::transparent);
+    pixels.setDevicePixelRatio(m_tileScale);
     {
-        QPainter painter(&coverage);
+        QPainter painter(&pixels);
         painter.setPen(Qt::white);
         painter.translate(0, -index * tileHeight);
         drawLinesInCopy(painter, index * tileHeight, (index + 1) * tileHeight);
     }
-    m_tiles.push_back(Tile { index, std::move(coverage), m_frameNumber });
-    return m_tiles.back().coverage;
+    m_tiles.push_back(Tile { index, std::move(pixels), m_frameNumber });
+    return m_tiles.back().pixels;
 }
 
 namespace {

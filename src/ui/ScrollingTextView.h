@@ -84,7 +84,7 @@ private:
     static constexpr int kTileRows = 256;
     struct Tile {
         int index;
-        QImage coverage;
+        QImage pixels;
         uint64_t lastUsed;
     };
     std::vector<Tile> m_tiles;

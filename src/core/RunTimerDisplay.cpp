@@ -44,7 +44,10 @@ std::string timerText(TimerMode mode, double elapsedSeconds, int64_t targetSecon
         if (d >= 0)
             return formatClock(d);
         const int64_t over = d == std::numeric_limits<int64_t>::min() ? std::numeric_limits<int64_t>::max() : -d;
-        return "+" + formatClock(over);
+        // Appended rather than "+" + text, which GCC 12 warns about falsely (-Wrestrict).
+        std::string text("+");
+        text.append(formatClock(over));
+        return text;
     }
     case TimerMode::remaining:
         return formatClock(std::max<int64_t>(saturatingDifference(roundedSeconds(estimatedSeconds), e), 0));

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # CPU use of the running app while idle and while scrolling a long script, measured from
 # /proc/PID/stat (user + system time) over a fixed window, under a private Xvfb.
-# Usage: bench/cpu-usage.sh [path/to/tavilo] [seconds] [width] [height]
+# Usage: bench/cpu-usage.sh [path/to/tavilo] [seconds] [width] [height] [notch|floating]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 binary=${1:-$here/../build/release/tavilo}
 window=${2:-10}
 width=${3:-600}
 height=${4:-150}
+mode=${5:-notch}
 [[ -x "$binary" ]] || { echo "no binary at $binary" >&2; exit 1; }
 
 measure() {
@@ -24,7 +25,8 @@ sentences = [' '.join(random.choice(words) for _ in range(10)).capitalize() + '.
 print(json.dumps(' '.join(sentences)))")
   cat >"$home/c/Tavilo/preferences.json" <<JSON
 {"hasSavedSession": true, "countdownBehavior": "never", "scrollMode": "infinite",
- "overlayWidth": $width, "overlayHeight": $height, "script": $script}
+ "displayMode": "$mode", "overlayWidth": $width, "overlayHeight": $height,
+ "floatingWidth": $width, "floatingHeight": $height, "script": $script}
 JSON
   "$binary" 2>/dev/null &
   pid=$!
@@ -38,11 +40,11 @@ JSON
   a=$(ticks); sleep "$window"; b=$(ticks)
   scrolling=$(python3 -c "print(f'{100.0 * ($b - $a) / $hz / $window:.2f}')")
   kill "$pid"; wait "$pid" || true
-  echo "panel ${width}x${height}, 10,000 words: idle ${idle} % of one core, scrolling ${scrolling} % of one core (over ${window} s each)"
+  echo "$mode panel ${width}x${height}, 10,000 words: idle ${idle} % of one core, scrolling ${scrolling} % of one core (over ${window} s each)"
 }
 
 if [[ -z "${DISPLAY:-}" ]]; then
-  export -f measure; export binary window width height
+  export -f measure; export binary window width height mode
   exec "$here/../scripts/with-xvfb.sh" bash -c measure
 fi
 measure

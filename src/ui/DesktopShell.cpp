@@ -38,7 +38,8 @@ void onTerminationSignal(int signal)
 DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
     : m_delegate(delegate)
     , m_options(std::move(options))
-    , m_panel(std::make_unique<NotchPanel>(delegate))
+    , m_panel(std::make_unique<NotchPanel>(delegate, NotchPanel::Surface::notch))
+    , m_floating(std::make_unique<NotchPanel>(delegate, NotchPanel::Surface::floating))
     , m_menu(std::make_unique<QMenu>())
 {
     buildMenu();
@@ -82,13 +83,9 @@ void DesktopShell::buildMenu()
     };
     m_subscriptions += model.isRunning.observe(refresh);
     m_subscriptions += model.isCountingDown.observe(refresh);
-    m_subscriptions += model.isOverlayVisible.observeChanges([this](bool visible) {
-        if (visible) {
-            m_panel->place();
-            m_panel->show();
-        } else {
-            m_panel->hide();
-        }
+    m_subscriptions += model.isOverlayVisible.observeChanges([this](bool) { applyVisibilityRule(); });
+    m_subscriptions += dropFirst(removeDuplicates(model.displayMode.source())).subscribe([this](DisplayMode) {
+        applyVisibilityRule();
     });
 }
 
@@ -100,11 +97,33 @@ DesktopShell::~DesktopShell()
     }
 }
 
+void DesktopShell::applyVisibilityRule()
+{
+    const PrompterModel& model = m_delegate.model();
+    const bool notch = model.displayMode() == DisplayMode::notch;
+    const bool visible = model.isOverlayVisible();
+    if (notch && visible) {
+        m_panel->place();
+        m_panel->show();
+    } else {
+        m_panel->hide();
+    }
+    if (!notch && visible) {
+        m_floating->show();
+        m_floating->raise();
+    } else {
+        m_floating->hide();
+    }
+}
+
+NotchPanel& DesktopShell::shownPanel()
+{
+    return m_delegate.model().displayMode() == DisplayMode::floating ? *m_floating : *m_panel;
+}
+
 void DesktopShell::show()
 {
-    m_panel->place();
-    if (m_delegate.model().isOverlayVisible())
-        m_panel->show();
+    applyVisibilityRule();
     m_tray->show();
 }
 
@@ -139,7 +158,7 @@ void DesktopShell::requestQuit()
 
 bool DesktopShell::saveScreenshot(const QString& path)
 {
-    return m_panel->grab().save(path, "PNG");
+    return shownPanel().grab().save(path, "PNG");
 }
 
 } // namespace tavilo

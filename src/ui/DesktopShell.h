@@ -38,6 +38,8 @@ public:
     void installSignalHandlers();
 
     NotchPanel& panel() { return *m_panel; }
+    // The panel the display mode shows.
+    NotchPanel& shownPanel();
 
     // Saves a PNG of the prompter panel as it is now.
     bool saveScreenshot(const QString& path);
@@ -46,6 +48,7 @@ private:
     AppDelegate& m_delegate;
     Options m_options;
     std::unique_ptr<NotchPanel> m_panel;
+    std::unique_ptr<NotchPanel> m_floating;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon* m_tray = nullptr;
     QSocketNotifier* m_signalNotifier = nullptr;
@@ -54,6 +57,7 @@ private:
     SubscriptionBag m_subscriptions;
 
     void buildMenu();
+    void applyVisibilityRule();
 };
 
 } // namespace tavilo

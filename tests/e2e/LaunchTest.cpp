@@ -145,6 +145,26 @@ TEST(Launch, ActiveScriptSurvivesOnlyWhileTheStoredLibraryHoldsIt)
     }
 }
 
+TEST(Launch, FloatingPanelOpensAtLeastAtItsMinimumSizeWithoutWritingItsFrame)
+{
+    Home home;
+    home.writePreferences(R"({"hasSavedSession": true, "displayMode": "floating", "floatingWidth": 100,
+        "floatingHeight": 50})");
+    const fs::path shot = home.dir.path() / "floating.png";
+    home.launch(0.8, { "--screenshot", shot.string() });
+    std::ifstream png(shot, std::ios::binary);
+    ASSERT_TRUE(png);
+    // The PNG header's IHDR: width and height, big-endian, from byte 16.
+    unsigned char header[24] {};
+    png.read(reinterpret_cast<char*>(header), sizeof header);
+    auto be32 = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
+    EXPECT_EQ(be32(16), 320);
+    EXPECT_EQ(be32(20), 160);
+    const json prefs = home.readPreferences();
+    EXPECT_FALSE(prefs.contains("floatingOriginX")); // placing it is not the user's move
+    EXPECT_EQ(prefs["floatingWidth"], 320.0);         // the clamp on load, written back
+}
+
 TEST(CommandLineProcess, HelpVersionOutlineAndBadArguments)
 {
     Home home;

@@ -2,6 +2,8 @@
 
 #include "NotchPanel.h"
 
+#include "app/ShortcutWarnings.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
@@ -67,6 +69,14 @@ void DesktopShell::buildMenu()
     auto& model = m_delegate.model();
     auto text = [&texts](LK key) { return QString::fromStdString(texts.text(key)); };
 
+    // Chords another program holds are named at the very top, as disabled lines.
+    if (auto* hotkeys = m_delegate.hotkeyManager()) {
+        const auto lines = shortcutWarningLines(hotkeys->failedRegistrations(), texts);
+        for (const auto& line : lines)
+            m_menu->addAction(QString::fromStdString(line))->setEnabled(false);
+        if (!lines.empty())
+            m_menu->addSeparator();
+    }
     m_startPauseItem = m_menu->addAction(text(LK::menuStart));
     connect(m_startPauseItem, &QAction::triggered, this, [this] { m_delegate.routeCommand(ShortcutCommand::startPause); });
     QAction* reset = m_menu->addAction(text(LK::menuResetScroll));

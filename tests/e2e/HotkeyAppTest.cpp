@@ -123,3 +123,18 @@ TEST(HotkeysInTheApp, NothingStaysGrabbedAfterTheAppQuits)
     for (KeySym keysym : chords)
         EXPECT_TRUE(client.canGrab(client.code(keysym), client.ctrlAlt())) << XKeysymToString(keysym);
 }
+
+TEST(HotkeysInTheApp, ChordsHeldByAnotherProgramStayItsOwnAndTheRestWork)
+{
+    tavilo::XTestClient holder;
+    ASSERT_TRUE(holder);
+    ASSERT_TRUE(holder.grab(holder.code(XK_h), holder.ctrlAlt(), true));
+    ASSERT_TRUE(holder.grab(holder.code(XK_o), holder.ctrlAlt(), true));
+    RunningApp app(kNeverCountDown);
+    typeKeys("ctrl+alt+h ctrl+alt+o ctrl+alt+p ctrl+alt+equal");
+    const json prefs = app.quitAndReadPreferences();
+    EXPECT_EQ(prefs["privacyModeEnabled"], true); // Ctrl+Alt+H went to the holder
+    EXPECT_EQ(prefs["isOverlayVisible"], true);   // and so did Ctrl+Alt+O
+    EXPECT_EQ(prefs["isRunning"], true);
+    EXPECT_EQ(prefs["speedPointsPerSecond"], 85.0);
+}

@@ -21,12 +21,19 @@ SingleInstance::SingleInstance(AppPaths paths)
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server) {
-        m_server->close();
-        QLocalServer::removeServer(QString::fromStdString(m_paths.instanceSocket().string()));
-    }
+    stopListening();
     if (m_lockFd >= 0)
         ::close(m_lockFd); // releases the lock
+}
+
+void SingleInstance::stopListening()
+{
+    if (!m_server)
+        return;
+    m_server->close();
+    delete m_server;
+    m_server = nullptr;
+    QLocalServer::removeServer(QString::fromStdString(m_paths.instanceSocket().string()));
 }
 
 SingleInstance::Role SingleInstance::claim()

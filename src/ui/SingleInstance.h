@@ -29,6 +29,9 @@ public:
     // ("ok" or "error ...").
     bool listen(std::function<QString(const QString& request)> handler);
 
+    // Stops listening; the lock stays until the process ends.
+    void stopListening();
+
     // Secondary: sends one request line and returns the reply, or nothing when no running
     // instance answered within the timeout.
     std::optional<QString> send(const QString& request, int timeoutMs = 3000);

@@ -157,6 +157,8 @@ int main(int argc, char** argv)
     shell.show();
 
     const int status = application.exec();
+    // Requests stop before the event loop and the services they reach go away.
+    instance.stopListening();
     delegate.applicationWillTerminate();
     if (auto error = store.lastWriteError())
         std::fprintf(stderr, "tavilo: settings not saved: %s\n", error->message.c_str());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace tavilo;
 using namespace std::chrono_literals;
 
@@ -258,4 +260,28 @@ TEST(SessionControl, PasteAndClear)
     w.model.clearScript();
     EXPECT_EQ(w.model.script(), "");
     EXPECT_FALSE(w.model.scrollSessionActive());
+}
+
+TEST(SessionControl, RunInvariantsHoldAfterEveryOperationInRandomSequences)
+{
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 50; ++round) {
+        ModelWorld w;
+        const Uuid saved = w.library.add("Saved", "# A\n> a\n# B\n> b");
+        w.model.countdownSeconds = static_cast<int64_t>(random() % 4);
+        w.model.countdownBehavior = allCases<CountdownBehavior>()[random() % 3];
+        const std::function<void()> operations[] = {
+            [&] { w.model.toggleRunning(); }, [&] { w.model.start(); }, [&] { w.model.pause(); },
+            [&] { w.model.reset(); }, [&] { w.model.jumpBack(); }, [&] { w.model.toggleAutoScroll(); },
+            [&] { w.model.manualScroll(-20); }, [&] { w.model.reachedEnd(); },
+            [&] { w.model.setScrollMode(ScrollMode::stopAtEnd); }, [&] { w.model.setScrollMode(ScrollMode::infinite); },
+            [&] { w.model.selectScript(saved); }, [&] { w.model.pasteScript("plain words"); },
+            [&] { w.model.clearScript(); }, [&] { w.model.toggleCue(); }, [&] { w.model.swipe(GestureDirection::right); },
+            [&] { w.loop.advance(std::chrono::milliseconds(random() % 2500)); },
+        };
+        for (int step = 0; step < 60; ++step) {
+            operations[random() % std::size(operations)]();
+            ASSERT_TRUE(w.invariantsHold()) << "round " << round << " step " << step;
+        }
+    }
 }

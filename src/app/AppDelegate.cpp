@@ -113,6 +113,18 @@ void AppDelegate::applicationWillTerminate()
     m_store.flush();
 }
 
+void AppDelegate::sessionWillEnd()
+{
+    if (!m_launched || m_terminated)
+        return;
+    m_stats.finish(false);
+    // If the logout is cancelled the run goes on, and so does its recording.
+    if (m_runActive())
+        m_stats.begin();
+    saveSettings();
+    m_store.flush();
+}
+
 PrompterCommands AppDelegate::prompterCommands()
 {
     PrompterModel& m = m_model;

@@ -44,6 +44,9 @@ public:
     void applicationDidFinishLaunching();
     // Safe to call more than once: only the first call runs the sequence.
     void applicationWillTerminate();
+    // The desktop session is ending and the process may be killed without quitting: the run
+    // being recorded and the settings are written now.
+    void sessionWillEnd();
 
     bool hasLaunched() const { return m_launched; }
     bool wasFirstLaunch() const { return m_firstLaunch; }

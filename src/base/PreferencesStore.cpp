@@ -203,7 +203,9 @@ std::optional<FileError> PreferencesStore::flush()
         }
         m_unreadableHandled = true;
     }
-    auto error = writeFileAtomically(m_file, m_document.dump(2) + "\n");
+    // Text that is not UTF-8 (a script imported from a broken file) is written with U+FFFD in
+    // place of the bad bytes rather than failing the whole store.
+    auto error = writeFileAtomically(m_file, m_document.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
     m_lastError = error;
     if (!error)
         m_dirty = false;

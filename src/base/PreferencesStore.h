@@ -26,8 +26,9 @@ class PreferencesStore {
 public:
     // A store that lives in memory only.
     PreferencesStore();
-    // A store backed by `file`. With a loop, writes are flushed `writeBehind` after the last
-    // one; without, every write is flushed at once.
+    // A store backed by `file`. With a loop, writes are flushed `writeBehind` after the first
+    // unflushed one, so a change never waits longer than that; without, every write is
+    // flushed at once.
     PreferencesStore(std::filesystem::path file, MainLoop* loop, Duration writeBehind = std::chrono::milliseconds(100));
     ~PreferencesStore();
     PreferencesStore(const PreferencesStore&) = delete;

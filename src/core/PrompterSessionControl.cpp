@@ -75,9 +75,13 @@ void PrompterModel::startCountdown(int64_t seconds)
 
 void PrompterModel::countdownTick()
 {
-    // A cancelled countdown never gets here: cancelling the handle drops the task.
+    // A countdown cancelled before its tick never gets here: cancelling the handle drops the
+    // task. One cancelled by an observer of this very tick (a pause when it shows 1) is
+    // caught by the check after the assignment.
     const int64_t remaining = countdownRemaining() - 1;
     countdownRemaining = remaining;
+    if (!isCountingDown())
+        return;
     if (remaining <= 0) {
         countdownTask = TimerHandle();
         beginRunning();

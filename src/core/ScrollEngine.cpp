@@ -128,6 +128,7 @@ void ScrollEngine::setViewportHeight(double height)
         return;
     m_viewportHeight = height;
     m_deferredStopTargetPhase.reset(); // the end phase moved with the viewport
+    m_stopTargetAfterGeometryChange = true;
     // At the start, the first line follows the new geometry.
     if (m_hasText && nearStart())
         m_phase = -leadIn();
@@ -178,6 +179,8 @@ void ScrollEngine::setScrollMode(ScrollMode mode)
     m_in.scrollMode = mode;
     m_hasReachedEndInStopMode = false;
     m_deferredStopTargetPhase.reset();
+    // Switching into stop mode with the end behind the view means the next copy's end.
+    m_stopTargetAfterGeometryChange = false;
 }
 
 void ScrollEngine::setMeasuredContentHeight(double height)
@@ -187,8 +190,10 @@ void ScrollEngine::setMeasuredContentHeight(double height)
         height = 0;
     const double contentHeight = std::max(height, 1.0);
     // A stop target taken from the old geometry would stop the text at the wrong place.
-    if (contentHeight != m_contentHeight)
+    if (contentHeight != m_contentHeight) {
         m_deferredStopTargetPhase.reset();
+        m_stopTargetAfterGeometryChange = true;
+    }
     m_contentHeight = contentHeight;
     m_hasMeasuredContentHeight = height > 1;
 }
@@ -268,7 +273,13 @@ void ScrollEngine::tick(MonotonicTime now)
             const double c = cycle();
             const double end = endPhase();
             const double v = std::fmod(m_phase, c);
-            m_deferredStopTargetPhase = v <= end ? m_phase - v + end : m_phase - v + c + end;
+            if (v > end && m_stopTargetAfterGeometryChange)
+                // The view grew (or the text shrank) past the end: it is in view now, so stop
+                // here rather than run a whole cycle to the next copy, which stop mode never draws.
+                m_deferredStopTargetPhase = m_phase;
+            else
+                m_deferredStopTargetPhase = v <= end ? m_phase - v + end : m_phase - v + c + end;
+            m_stopTargetAfterGeometryChange = false;
         }
 
         m_phase += s * m_in.speedPointsPerSecond * m_currentSpeedMultiplier;

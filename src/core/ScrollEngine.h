@@ -111,6 +111,8 @@ private:
     bool m_hasReachedEndInStopMode = false;
     bool m_hasMeasuredContentHeight = false;
     std::optional<double> m_deferredStopTargetPhase;
+    // The stop target was dropped because the geometry changed, not because the mode did.
+    bool m_stopTargetAfterGeometryChange = false;
 };
 
 } // namespace tavilo

@@ -45,7 +45,11 @@ void ScriptLibrary::keepUnreadableDataAside()
 {
     if (!m_unreadable)
         return;
-    m_preferences.writeObject(kUnreadableKey, *m_unreadable);
+    // An earlier copy is never overwritten: a second one gets the date in its key.
+    std::string key = kUnreadableKey;
+    if (m_preferences.contains(key))
+        key += "-" + m_clock().compactUtcStamp();
+    m_preferences.writeObject(key, *m_unreadable);
     m_unreadable.reset();
 }
 

@@ -36,6 +36,9 @@ void StatsManager::begin()
     if (m_sessionActive)
         return;
     m_sessionActive = true;
+    // The run timer only returns to zero on a reset; a run that ended without one (stop at
+    // the end, jump back, start again) must not count the time before it.
+    m_elapsedAtBegin = m_timer.currentElapsed();
     m_startedAt = m_loop.currentDate();
     m_scriptID = m_model.activeScriptID();
     std::optional<std::string> title;
@@ -56,7 +59,7 @@ void StatsManager::finish(bool reachedEnd)
     if (!recording || !m_model.statsEnabled())
         return;
 
-    const int64_t d = roundedSeconds(m_timer.currentElapsed());
+    const int64_t d = roundedSeconds(m_timer.currentElapsed() - m_elapsedAtBegin);
     if (d <= 2)
         return;
     const double seconds = static_cast<double>(d);

@@ -57,6 +57,7 @@ private:
     std::optional<Uuid> m_scriptID;
     std::string m_scriptTitle;
     int64_t m_snapshotWords = 0;
+    double m_elapsedAtBegin = 0;
 };
 
 } // namespace tavilo

@@ -53,10 +53,7 @@ DesktopShell::DesktopShell(AppDelegate& delegate, Options options)
     // Every way out of the event loop passes here, so the settings are saved whatever the cause.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_delegate.applicationWillTerminate(); });
     // The desktop session is ending: save now, since the process may be killed without a quit.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        m_delegate.model().saveSettings();
-        m_delegate.store().flush();
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { m_delegate.sessionWillEnd(); });
 
     if (m_options.quitAfterSeconds) {
         QTimer::singleShot(static_cast<int>(*m_options.quitAfterSeconds * 1000), this, [this] { requestQuit(); });

@@ -12,6 +12,7 @@
 #include "cue/CueScript.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -145,7 +146,6 @@ NotchPanel::NotchPanel(AppDelegate& delegate, Surface surface)
     m_subscriptions += model.overlayHeight.observeChanges(replace);
     m_subscriptions += model.cueNotchHeight.observeChanges(replace);
     m_subscriptions += model.backgroundOpacity.observeChanges([this](double) { update(); });
-    updateContent();
     if (surface == Surface::floating)
         placeFloatingOnce();
 }
@@ -188,8 +188,27 @@ NotchPanel::Content NotchPanel::wantedContent() const
     return Content::scrolling;
 }
 
+void NotchPanel::showEvent(QShowEvent*)
+{
+    updateContent();
+}
+
+void NotchPanel::hideEvent(QHideEvent* event)
+{
+    // A hidden panel keeps no content: its scroller or mini prompter would otherwise go on
+    // timing the run, report its end and save its phase over the shown panel's. Shown again,
+    // the content starts from the phase saved at the last pause.
+    if (event->spontaneous())
+        return;
+    delete m_content;
+    m_content = nullptr;
+    m_contentKind = Content::none;
+}
+
 void NotchPanel::updateContent()
 {
+    if (!isVisible())
+        return;
     const Content wanted = wantedContent();
     if (wanted == m_contentKind && m_content)
         return;

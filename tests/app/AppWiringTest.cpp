@@ -107,3 +107,19 @@ TEST(AppWiring, ShortRunsAndDisabledStatisticsRecordNothing)
     w.model.reset();
     EXPECT_TRUE(w.stored().empty());
 }
+
+TEST(AppWiring, ARunStartedAgainAfterTheEndWithoutAResetCountsOnlyItsOwnTime)
+{
+    Wired w;
+    w.model.setScrollMode(ScrollMode::stopAtEnd);
+    w.model.start();
+    w.loop.advance(60s);
+    w.model.reachedEnd();
+    w.model.jumpBack(); // clears the end, so the next start issues no reset
+    w.model.start();
+    w.loop.advance(5s);
+    w.model.reachedEnd();
+    ASSERT_EQ(w.stored().size(), 2u);
+    EXPECT_EQ(w.stored()[0].duration, 5);
+    EXPECT_EQ(w.stored()[1].duration, 60);
+}

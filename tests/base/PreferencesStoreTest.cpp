@@ -131,3 +131,15 @@ TEST(PreferencesStore, FailedWriteKeepsTheOldFileAndReportsTheError)
         leftovers += entry.path().filename() != "preferences.json";
     EXPECT_EQ(leftovers, 0u); // no temporary file left behind
 }
+
+TEST(PreferencesStore, TextThatIsNotUtf8IsSavedWithReplacementCharacters)
+{
+    TempDir dir;
+    const auto file = dir.path() / "preferences.json";
+    {
+        PreferencesStore store(file, nullptr);
+        store.writeText("script", "bad \xC3 byte");
+        EXPECT_FALSE(store.lastWriteError());
+    }
+    EXPECT_EQ(PreferencesStore(file, nullptr).readText("script"), "bad \xEF\xBF\xBD byte");
+}

@@ -285,3 +285,17 @@ TEST(SessionControl, RunInvariantsHoldAfterEveryOperationInRandomSequences)
         }
     }
 }
+
+TEST(SessionControl, PauseFromAnObserverOfTheCountdownStopsIt)
+{
+    ModelWorld w;
+    auto pauser = w.model.countdownRemaining.observeChanges([&](int64_t v) {
+        if (v == 1)
+            w.model.pause();
+    });
+    w.model.start();
+    w.loop.advance(5s);
+    EXPECT_FALSE(w.model.isRunning());
+    EXPECT_FALSE(w.model.isCountingDown());
+    EXPECT_EQ(w.model.countdownRemaining(), 0);
+}

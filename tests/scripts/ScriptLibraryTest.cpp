@@ -169,6 +169,17 @@ TEST_F(ScriptLibraryTest, UnreadableDataIsKeptAsideOnceBeforeTheFirstSave)
     EXPECT_EQ(m_preferences.readData(kAsideKey), bytesFromString("later"));
 }
 
+TEST_F(ScriptLibraryTest, AnEarlierCopyKeptAsideIsNeverOverwritten)
+{
+    m_preferences.writeData(kAsideKey, bytesFromString("first incident"));
+    m_preferences.writeText(kKey, "second incident");
+    ScriptLibrary library(m_preferences, m_loop);
+    library.add("New", "");
+    EXPECT_EQ(m_preferences.readData(kAsideKey), bytesFromString("first incident"));
+    EXPECT_EQ(m_preferences.readText(std::string(kAsideKey) + "-" + m_loop.currentDate().compactUtcStamp()),
+        "second incident");
+}
+
 TEST_F(ScriptLibraryTest, AStoredValueOfAnotherTypeIsKeptAsideToo)
 {
     m_preferences.writeText(kKey, "not a byte block");

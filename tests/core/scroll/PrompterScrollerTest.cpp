@@ -277,3 +277,18 @@ TEST(PrompterScroller, StartAfterTheEndBeginsAgainFromTheTop)
 }
 
 } // namespace
+
+TEST(PrompterScroller, StopModeViewGrowingPastTheEndStopsWhereItIs)
+{
+    // 1000 points of text in a 300-point view, well on its way, when the view grows to 600:
+    // the end is already in view, so the text stops there instead of running another cycle.
+    ScrollRig rig("A long text.", 1000, ScrollMode::stopAtEnd, 300);
+    rig.w.model.start();
+    rig.run(9.0);
+    const double before = rig.phase();
+    ASSERT_GT(before, 600.0);
+    rig.scroller->setViewportHeight(600);
+    rig.run(0.5);
+    EXPECT_TRUE(rig.w.model.didReachEndInStopMode());
+    EXPECT_LT(rig.phase(), before + 50);
+}

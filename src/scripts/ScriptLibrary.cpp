@@ -48,7 +48,7 @@ void ScriptLibrary::keepUnreadableDataAside()
     // An earlier copy is never overwritten: a second one gets the date in its key.
     std::string key = kUnreadableKey;
     if (m_preferences.contains(key))
-        key += "-" + m_clock().compactUtcStamp();
+        key.append("-").append(m_clock().compactUtcStamp()); // not "-" + text: a false GCC 12 -Wrestrict
     m_preferences.writeObject(key, *m_unreadable);
     m_unreadable.reset();
 }

@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSizeGrip>
@@ -338,9 +339,18 @@ void NotchPanel::resizeEvent(QResizeEvent*)
     }
 }
 
-void NotchPanel::paintEvent(QPaintEvent*)
+void NotchPanel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // Each frame of moving text repaints only the content, which lies wholly inside the
+    // outline where the fill is one flat colour: put that colour down as a plain fill instead
+    // of rasterising the outline again.
+    if (contentRect().contains(event->rect())) {
+        const double opacity = m_surface == Surface::floating ? 0.92 : std::clamp(m_delegate.model().backgroundOpacity(), 0.0, 1.0);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(event->rect(), QColor(0, 0, 0, static_cast<int>(std::lround(opacity * 255))));
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), Qt::transparent);

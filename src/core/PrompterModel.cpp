@@ -1,23 +1,10 @@
 #include "PrompterModel.h"
 
+#include "base/Clamp.h"
+
 #include <algorithm>
 
 namespace tavilo {
-
-namespace {
-
-// a if v ≤ a, b if v > b, else v.
-template<typename T>
-T clampTo(T v, T a, T b)
-{
-    if (v <= a)
-        return a;
-    if (v > b)
-        return b;
-    return v;
-}
-
-} // namespace
 
 PrompterModel::PrompterModel(MainLoop& loop, PreferencesStore& store)
     : m_loop(loop)

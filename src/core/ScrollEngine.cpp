@@ -1,5 +1,7 @@
 #include "ScrollEngine.h"
 
+#include "base/Clamp.h"
+
 #include "cue/CueScript.h"
 
 #include <algorithm>
@@ -8,16 +10,6 @@
 namespace tavilo {
 
 namespace {
-
-// lo when v ≤ lo, hi when v > hi, else v.
-double clampTo(double v, double lo, double hi)
-{
-    if (v <= lo)
-        return lo;
-    if (v > hi)
-        return hi;
-    return v;
-}
 
 bool textIsBlank(const std::string& text)
 {
@@ -43,7 +35,7 @@ double ScrollEngine::fadeHeight() const
 {
     if (m_viewportHeight <= 1)
         return 0;
-    return m_viewportHeight * clampTo(m_in.fadeFraction, 0, 0.49);
+    return m_viewportHeight * clampTo(m_in.fadeFraction, 0.0, 0.49);
 }
 
 double ScrollEngine::lineInset() const
@@ -53,7 +45,7 @@ double ScrollEngine::lineInset() const
 
 double ScrollEngine::leadIn() const
 {
-    const double base = clampTo(m_in.fontSize * 0.45, 8, 22);
+    const double base = clampTo(m_in.fontSize * 0.45, 8.0, 22.0);
     if (m_viewportHeight <= 1)
         return base;
     return std::max(base, std::min(std::max(m_viewportHeight * 0.38, 18.0), lineInset() + fadeHeight()));
@@ -249,7 +241,7 @@ void ScrollEngine::tick(MonotonicTime now)
 
     double dt = kFrameStep;
     if (m_lastTickDate)
-        dt = clampTo(toSeconds(now - *m_lastTickDate), 0, kLongestStep);
+        dt = clampTo(toSeconds(now - *m_lastTickDate), 0.0, kLongestStep);
     m_lastTickDate = now;
 
     // The end is reported after the frame is complete, so the callback sees settled state
